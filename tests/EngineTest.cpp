@@ -6,9 +6,9 @@
 #include <taglib/mpegfile.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <numeric>
-#include <regex>
 
 #include "engine/Converter.h"
 #include "engine/Decoder.h"
@@ -42,6 +42,24 @@ std::vector<uint64_t> FrameCounts(const std::vector<std::string>& files) {
 
 uint64_t Sum(const std::vector<uint64_t>& values) {
   return std::accumulate(values.begin(), values.end(), uint64_t{0});
+}
+
+// True when text is pattern with every '#' standing for a figure with two decimals.
+bool MatchesFigures(const std::string& text, const std::string& pattern) {
+  size_t t = 0;
+  for (char c : pattern) {
+    if (c != '#') {
+      if (t >= text.size() || text[t++] != c) return false;
+      continue;
+    }
+    const size_t start = t;
+    while (t < text.size() && std::isdigit(static_cast<unsigned char>(text[t]))) ++t;
+    if (t == start || t + 3 > text.size() || text[t] != '.' || !std::isdigit(text[t + 1]) ||
+        !std::isdigit(text[t + 2]))
+      return false;
+    t += 3;
+  }
+  return t == text.size();
 }
 
 class EngineCut : public testing::Test {
@@ -83,8 +101,7 @@ TEST_F(EngineCut, ByLengthPiecesAreExactAndInOrder) {
   EXPECT_EQ(logs[0], std::string(99, '-'));
   EXPECT_EQ(logs[1], "Start a new cutting task.");
   EXPECT_EQ(logs[2], "Source:  " + source + ".");
-  EXPECT_TRUE(std::regex_match(logs[3], std::regex(R"(Time elapsed \d+\.\d\d secs, speed \d+\.\d\dx\.)")))
-      << logs[3];
+  EXPECT_TRUE(MatchesFigures(logs[3], "Time elapsed # secs, speed #x.")) << logs[3];
   EXPECT_EQ(logs[4], "Cutting status: OK.");
   EXPECT_TRUE(observer.done());
   EXPECT_EQ(observer.titles(), std::vector<std::string>{"Cutting 1/1"});
@@ -295,9 +312,7 @@ TEST_F(EngineCut, SeveralTasksEndWithTheTotalLine) {
   EXPECT_EQ(logs[5], std::string(99, '-'));
   EXPECT_EQ(logs[7], "Source:  " + b + ".");
   EXPECT_EQ(logs[10], std::string(99, '-'));
-  EXPECT_TRUE(std::regex_match(
-      logs[11], std::regex(R"(Total time elapsed \d+\.\d\d secs, overall speed \d+\.\d\dx\.)")))
-      << logs[11];
+  EXPECT_TRUE(MatchesFigures(logs[11], "Total time elapsed # secs, overall speed #x.")) << logs[11];
   EXPECT_EQ(observer.titles(), (std::vector<std::string>{"Cutting 1/2", "Cutting 2/2"}));
   EXPECT_EQ(FilesIn(out.path()).size(), 2u);
 }
