@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times snipster-cut against lame and ffmpeg doing the same decode and encode work on one
 # generated 10-minute 44100 Hz stereo 192 kbit/s file, and prints wall times, ratios and peak
-# memory. Usage: bench/cut_vs_peers.sh [RUNS]   (best of RUNS, default 3)
+# memory. Usage: bench/cut_vs_peers.sh [RUNS]   (best of RUNS, default 3; BUILD_DIR picks the
+# build folder, default build/)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-3}
@@ -13,8 +14,11 @@ if ((${#need[@]})); then
   sudo=""; [[ $(id -u) -ne 0 ]] && sudo=sudo
   $sudo apt-get install -y -q --no-install-recommends "${need[@]}" >/dev/null
 fi
-"$root/scripts/build.sh" "$root/build" -DSNIPSTER_BUILD_BENCH=ON >/dev/null
-bin="$root/build/bin"
+build=${BUILD_DIR:-$root/build}
+[[ -f $build/build.ninja ]] || cmake -S "$root" -B "$build" -G Ninja -DSNIPSTER_BUILD_BENCH=ON >/dev/null
+cmake "$build" -DSNIPSTER_BUILD_BENCH=ON >/dev/null
+cmake --build "$build" --target snipster-cut lame_enc make_bench_input >/dev/null
+bin="$build/bin"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -27,7 +31,8 @@ measure() {
   local best="" peak=0 out
   for ((i = 0; i < runs; i++)); do
     rm -rf "$work/out" && mkdir "$work/out"
-    out=$( { /usr/bin/time -f "%e %M" "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -1)
+    /usr/bin/time -o "$work/time" -f "%e %M" "$@" >/dev/null 2>&1
+    out=$(tail -1 "$work/time")
     local wall=${out% *} rss=${out#* }
     if [[ -z $best ]] || awk "BEGIN{exit !($wall < $best)}"; then best=$wall; fi
     ((rss > peak)) && peak=$rss

@@ -13,17 +13,8 @@ namespace {
 
 // MakeUniquePath, where a name also counts as taken when the plan already uses it.
 std::string UniquePath(const std::string& path, const std::set<std::string>& planned) {
-  const auto taken = [&](const std::string& p) { return PathExists(p) || planned.count(p) > 0; };
-  if (!taken(path)) return path;
-  const auto slash = path.rfind('/');
-  auto dot = path.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = path.size();
-  const std::string stem = path.substr(0, dot);
-  const std::string ext = path.substr(dot);
-  for (unsigned long n = 2;; ++n) {
-    std::string candidate = stem + " (" + std::to_string(n) + ")" + ext;
-    if (!taken(candidate)) return candidate;
-  }
+  return MakeUniquePath(
+      path, [&](const std::string& p) { return PathExists(p) || planned.count(p) > 0; });
 }
 
 // The bit rate the encoder really uses: each MPEG version (chosen by the sample rate) has its own

@@ -21,8 +21,11 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-std::string MakeUniquePath(const std::string& path) {
-  if (!PathExists(path)) return path;
+std::string MakeUniquePath(const std::string& path) { return MakeUniquePath(path, PathExists); }
+
+std::string MakeUniquePath(const std::string& path,
+                           const std::function<bool(const std::string&)>& isTaken) {
+  if (!isTaken(path)) return path;
   // The extension starts at the last '.' of the file name, not of a folder name.
   const auto slash = path.rfind('/');
   auto dot = path.rfind('.');
@@ -31,7 +34,7 @@ std::string MakeUniquePath(const std::string& path) {
   const std::string ext = path.substr(dot);
   for (unsigned long n = 2;; ++n) {
     std::string candidate = stem + " (" + std::to_string(n) + ")" + ext;
-    if (!PathExists(candidate)) return candidate;
+    if (!isTaken(candidate)) return candidate;
   }
 }
 
