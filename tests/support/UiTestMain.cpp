@@ -1,0 +1,23 @@
+// The main of the window tests: an application on the offscreen platform, a profile in a
+// temporary folder instead of the user's settings, and no real message box ever.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include "platform/ProfileStore.h"
+#include "tests/support/MessageBoxScript.h"
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QStandardPaths::setTestModeEnabled(true);
+  QApplication app(argc, argv);
+  testing::InitGoogleTest(&argc, argv);
+
+  QTemporaryDir profileFolder;
+  if (!profileFolder.isValid()) return 1;
+  snipster::ProfileStore::RedirectTo(profileFolder.filePath(QStringLiteral("profile.ini")));
+  snipster::test::InstallUnexpectedMessageBoxGuard();
+  return RUN_ALL_TESTS();
+}
