@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/MessageIcon.h"
+
 namespace snipster {
 
 enum class LogLevel : int { Normal = 0, Error = 2 };
-
-enum class MessageIcon { None, Information, Warning, Error, Question };
 
 // Whoever runs a job (the progress window, the command line) hears from the engine through this.
 // Calls come from the engine's threads; an implementation hands them to its own thread and

@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <functional>
 
+#include "engine/MessageIcon.h"
+
 class QWidget;
 
 namespace snipster {
-
-enum class MessageIcon { None, Error, Warning, Information, Question };
 
 enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, AbortRetryIgnore };
 
