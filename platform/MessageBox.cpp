@@ -62,21 +62,6 @@ std::vector<std::pair<QMessageBox::StandardButton, MessageAnswer>> ButtonsOf(Mes
   return {{B::Ok, MessageAnswer::Ok}};
 }
 
-// What a box closed without a button (Escape, the close box) means: the same as Cancel where
-// there is one, else as the only button.
-MessageAnswer EscapeAnswer(MessageButtons set) {
-  switch (set) {
-    case MessageButtons::Ok:
-      return MessageAnswer::Ok;
-    case MessageButtons::YesNo:
-      return MessageAnswer::No;
-    case MessageButtons::AbortRetryIgnore:
-      return MessageAnswer::Abort;
-    default:
-      return MessageAnswer::Cancel;
-  }
-}
-
 // Runs on the user-interface thread. abandoned (optional) closes the box when it turns true.
 MessageAnswer RunBox(const MessageBoxRequest& request, QWidget* owner,
                      const std::atomic<bool>* abandoned) {
@@ -142,6 +127,19 @@ MessageAnswer AskFromWorker(const MessageBoxRequest& request, QWidget* owner,
 }
 
 }  // namespace
+
+MessageAnswer EscapeAnswer(MessageButtons set) {
+  switch (set) {
+    case MessageButtons::Ok:
+      return MessageAnswer::Ok;
+    case MessageButtons::YesNo:
+      return MessageAnswer::No;
+    case MessageButtons::AbortRetryIgnore:
+      return MessageAnswer::Abort;
+    default:
+      return MessageAnswer::Cancel;
+  }
+}
 
 MessageAnswer ShowMessageBox(const MessageBoxRequest& request, QWidget* owner,
                              const std::atomic<int32_t>* keepWaiting) {

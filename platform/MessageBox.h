@@ -36,6 +36,10 @@ struct MessageBoxRequest {
 // The caption of boxes that do not give their own.
 inline constexpr char kProgramCaption[] = "Snipster";
 
+// What a box closed without a button (Escape, the close box) means: the same as Cancel where
+// there is one, else as the only button.
+MessageAnswer EscapeAnswer(MessageButtons buttons);
+
 // Shows one modal message box and returns the button that closed it. Every box of the program
 // goes through here. Callable from any thread: a worker's box is shown by the user-interface
 // thread while the worker waits; the worker stops waiting, and the box is closed, when

@@ -3,22 +3,6 @@
 #include <gtest/gtest.h>
 
 namespace snipster::test {
-namespace {
-
-MessageAnswer EscapeOf(MessageButtons buttons) {
-  switch (buttons) {
-    case MessageButtons::Ok:
-      return MessageAnswer::Ok;
-    case MessageButtons::YesNo:
-      return MessageAnswer::No;
-    case MessageButtons::AbortRetryIgnore:
-      return MessageAnswer::Abort;
-    default:
-      return MessageAnswer::Cancel;
-  }
-}
-
-}  // namespace
 
 MessageBoxScript::MessageBoxScript() : previous_(CurrentMessageBoxResponder()) {
   SetMessageBoxResponder([this](const MessageBoxRequest& request) { return Answer(request); });
@@ -39,7 +23,7 @@ MessageAnswer MessageBoxScript::Answer(const MessageBoxRequest& request) {
   shown_.push_back(request);
   if (expected_.empty()) {
     ADD_FAILURE() << "unexpected message box: " << request.text.toStdString();
-    return EscapeOf(request.buttons);
+    return EscapeAnswer(request.buttons);
   }
   const Expected next = expected_.front();
   expected_.pop_front();
@@ -50,7 +34,7 @@ MessageAnswer MessageBoxScript::Answer(const MessageBoxRequest& request) {
 void InstallUnexpectedMessageBoxGuard() {
   SetMessageBoxResponder([](const MessageBoxRequest& request) {
     ADD_FAILURE() << "message box shown outside a script: " << request.text.toStdString();
-    return EscapeOf(request.buttons);
+    return EscapeAnswer(request.buttons);
   });
 }
 
