@@ -1,5 +1,7 @@
 #include "platform/MessageBox.h"
 
+#include "platform/ThreadMessages.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QMetaObject>
@@ -146,7 +148,7 @@ MessageAnswer ShowMessageBox(const MessageBoxRequest& request, QWidget* owner,
   if (!qApp) return MessageAnswer::None;
   MessageBoxRequest filled = request;
   if (filled.caption.isEmpty()) filled.caption = QString::fromLatin1(kProgramCaption);
-  if (QThread::currentThread() == qApp->thread()) return RunBox(filled, owner, nullptr);
+  if (IsOnThreadOf(qApp)) return RunBox(filled, owner, nullptr);
   return AskFromWorker(filled, owner, keepWaiting);
 }
 

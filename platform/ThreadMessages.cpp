@@ -1,5 +1,6 @@
 #include "platform/ThreadMessages.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QObject>
 #include <QThread>
@@ -46,7 +47,19 @@ struct Ticket {
   }
 };
 
+// The native id of the application's thread, taken when the application object is made.
+Qt::HANDLE applicationThreadId = nullptr;
+void RememberApplicationThread() { applicationThreadId = QThread::currentThreadId(); }
+Q_COREAPP_STARTUP_FUNCTION(RememberApplicationThread)
+
 }  // namespace
+
+bool IsOnThreadOf(const QObject* object) {
+  const QCoreApplication* app = QCoreApplication::instance();
+  if (app && object->thread() == app->thread())
+    return QThread::currentThreadId() == applicationThreadId;
+  return QThread::currentThread() == object->thread();
+}
 
 bool PostCall(QObject* receiver, std::function<void()> fn) {
   if (!receiver || !fn) return false;
@@ -56,7 +69,7 @@ bool PostCall(QObject* receiver, std::function<void()> fn) {
 bool SendCall(QObject* receiver, std::function<void()> fn,
               const std::atomic<int32_t>* keepWaiting) {
   if (!receiver || !fn) return false;
-  if (QThread::currentThread() == receiver->thread()) {
+  if (IsOnThreadOf(receiver)) {
     fn();
     return true;
   }

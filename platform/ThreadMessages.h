@@ -16,6 +16,10 @@ namespace snipster {
 // the given flag is cleared. A call that has already started is always waited for (it may use the
 // sender's stack); one that has not started by then never runs.
 
+// True on the thread that object lives in. Unlike comparing with QThread::currentThread(), it
+// does not make Qt adopt (and allocate for) an engine thread that asks.
+bool IsOnThreadOf(const QObject* object);
+
 // Queues fn to run in receiver's thread. False when it could not be queued.
 bool PostCall(QObject* receiver, std::function<void()> fn);
 
