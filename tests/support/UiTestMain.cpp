@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThreadPool>
 
 #include "platform/ProfileStore.h"
 #include "tests/support/MessageBoxScript.h"
@@ -19,5 +20,9 @@ int main(int argc, char** argv) {
   if (!profileFolder.isValid()) return 1;
   snipster::ProfileStore::RedirectTo(profileFolder.filePath(QStringLiteral("profile.ini")));
   snipster::test::InstallUnexpectedMessageBoxGuard();
-  return RUN_ALL_TESTS();
+  const int result = RUN_ALL_TESTS();
+  // Painting large images runs on Qt's global pool; its threads end here, before the
+  // application, or they may outlive it and show up as leaks.
+  QThreadPool::globalInstance()->waitForDone();
+  return result;
 }
