@@ -15,6 +15,9 @@ struct AxisCase {
   AnchorEdges expected;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const AxisCase& c, std::ostream* out) { *out << c.name; }
+
 // Growing from 200 to 230 pixels (20 of it since the previous layout), and shrinking.
 const AxisChange kGrow{20, 30, 230, 200};
 const AxisChange kShrink{-50, -30, 170, 200};
